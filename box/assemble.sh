@@ -19,25 +19,26 @@ mkdir -p bin sbin etc/init.d tmp proc dev root share/fonts var/etc var/mnt/usb v
     var/tuxbox/config/enigma/boot share/tuxbox/enigma/boot
 chmod 1777 tmp
 
+# A program and the shared libraries it loads, at the host's paths, into a
+# root: copy_with_libs PROGRAM ROOT PATH-IN-ROOT
+copy_with_libs() {
+    mkdir -p "$2$(dirname "$3")"
+    cp "$1" "$2$3"
+    ldd "$1" 2>/dev/null | awk '/=> \// { print $3 } /^\t\// { print $1 }' | while read -r lib; do
+        mkdir -p "$2$(dirname "$lib")"
+        [ -e "$2$lib" ] || cp -L "$lib" "$2$lib"
+    done
+}
+
 # BusyBox is the box's shell and every tool the scripts call.
-cp "$busybox" bin/busybox
+copy_with_libs "$busybox" "$root" /bin/busybox
 for applet in $(bin/busybox --list); do
     [ -e "bin/$applet" ] || ln -s busybox "bin/$applet"
 done
 
-# Our programs and the shared libraries they load, at the host's paths.
-copy_with_libs() {
-    cp "$1" "$2"
-    ldd "$1" 2>/dev/null | awk '/=> \// { print $3 } /^\t\// { print $1 }' | while read -r lib; do
-        mkdir -p "$root$(dirname "$lib")"
-        [ -e "$root$lib" ] || cp -L "$lib" "$root$lib"
-    done
-}
-copy_with_libs "$build/bin/pickstart" bin/pickstart
-if [ -f "$build/lib/libboxdev.so" ]; then
-    mkdir -p lib
-    copy_with_libs "$build/lib/libboxdev.so" lib/libboxdev.so
-fi
+# Our programs, and the device stand-ins preloaded into the box's processes.
+copy_with_libs "$build/bin/pickstart" "$root" /bin/pickstart
+[ -f "$build/lib/libboxdev.so" ] && copy_with_libs "$build/lib/libboxdev.so" "$root" /lib/libboxdev.so
 
 # The firmware's font and the fallback skin.
 cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf share/fonts/pakenham.ttf
@@ -65,7 +66,7 @@ fi
 make_image() { # dir display-name
     img=$medium/$1
     mkdir -p "$img/bin" "$img/etc/init.d" "$img/dev" "$img/proc" "$img/tmp"
-    ln "$root/bin/busybox" "$img/bin/busybox" 2>/dev/null || cp "$root/bin/busybox" "$img/bin/busybox"
+    copy_with_libs "$busybox" "$img" /bin/busybox
     for applet in sh echo cat sleep ls mkdir mknod date uname tr; do
         ln -s busybox "$img/bin/$applet"
     done

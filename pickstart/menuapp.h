@@ -8,6 +8,7 @@
 #include "sigc.h"
 
 #include <atomic>
+#include <mutex>
 
 class FrameBuffer;
 class CLCDDisplay;
@@ -52,6 +53,14 @@ public:
     void handleTimeout();
 
 private:
+    // Keys arrive on two reader threads while the main thread draws the
+    // first menu and later hands the screens back: one key event, with its
+    // drawing, runs at a time and only while the menu is on the screen.
+    std::mutex menuLock;
+    bool menuShown = false;
+
+    void changeSkin(unsigned short code);
+
     // The menu stage's steps, in the order the constructor runs them.
     void startInputs();
     void createScreens();

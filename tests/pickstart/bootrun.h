@@ -1,5 +1,6 @@
-// Runs the real pickstart inside the test's private root and reports how
-// it ended, with what it printed.
+// Runs the real pickstart inside the test's private root, with the box's
+// device stand-ins, font, skins and flash stand-in in place, and reports
+// how it ended, with what it printed.
 #pragma once
 
 #include "sandbox.h"
@@ -11,9 +12,20 @@ struct BootRun {
     std::string output;
 };
 
-// Prepares the box's paths the program needs besides the configuration
-// (device stand-ins, font, fallback skin) when the tree provides them.
+// Device nodes (with the key devices held open for writing), the font, the
+// fallback skin and the flash skins, the configuration directory.
 void prepareBox();
 
-// Runs build/bin/pickstart with its output captured.
-BootRun runPickstart();
+// Sends a remote-control code or a front-key value as the drivers would.
+void sendRemote(unsigned short code);
+void sendFront(unsigned short value);
+
+// Runs build/bin/pickstart to its end. `keys`, when given, runs on another
+// thread once the menu has been drawn the first time (the first LCD update).
+BootRun runPickstart(void (*keys)() = nullptr);
+
+// Number of pictures sent to the front display so far.
+int lcdUpdates();
+
+// The last picture sent to the front display, as 64 rows of 120 dots.
+std::string lcdPicture();
