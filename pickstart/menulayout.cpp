@@ -1,6 +1,8 @@
 #include "menulayout.h"
 
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 MenuPage menuPage(int selected, int lastentry)
@@ -79,4 +81,38 @@ int scanSkinLine(const char *line, const char *key, int *values, int count)
         values[stored++] = int(negative ? -value : value);
     }
     return stored;
+}
+
+void readSkinFile(const char *path, int firstline[6], int menusize[4], int stringcolor[3],
+                  int selectcolor[3])
+{
+    const struct {
+        const char *key;
+        int *values;
+        int count;
+    } keys[] = {
+        {"first-line", firstline, 6},
+        {"menu-size", menusize, 4},
+        {"string-color", stringcolor, 3},
+        {"select-color", selectcolor, 3},
+    };
+    FILE *f = fopen(path, "r");
+    if (!f)
+        return;
+    char *line = nullptr;
+    size_t capacity = 0;
+    while (getline(&line, &capacity, f) > 0) {
+        for (const auto &k : keys) {
+            if (strncmp(line, k.key, strlen(k.key)) != 0)
+                continue;
+            // Numbers land in place up to the first one that does not scan.
+            int scanned[6];
+            int n = scanSkinLine(line, k.key, scanned, k.count);
+            for (int i = 0; i < n; ++i)
+                k.values[i] = scanned[i];
+            break;
+        }
+    }
+    free(line);
+    fclose(f);
 }

@@ -32,3 +32,10 @@ void splitSkinPath(const eString &skinfile, eString &path, eString &name);
 // screen could use, are held there so that the drawing arithmetic on them
 // stays in range.
 int scanSkinLine(const char *line, const char *key, int *values, int count);
+
+// Reads a skin file's lines into the four value groups. Lines that begin
+// with no key are skipped; a key's line is scanned as above, and a key that
+// stands in several lines is scanned each time. A file that cannot be read
+// changes nothing.
+void readSkinFile(const char *path, int firstline[6], int menusize[4], int stringcolor[3],
+                  int selectcolor[3]);

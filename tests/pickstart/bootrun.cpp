@@ -85,6 +85,8 @@ BootRun runPickstart(void (*keys)())
     BootRun result;
     const std::string src = sandbox::sourceDir();
     const std::string build = sandbox::binaryDir();
+    // Each run starts with a display that has seen no picture yet.
+    sandbox::writeFile("/dev/dbox/lcd0", "", 0666);
     int pipefd[2];
     if (pipe(pipefd) != 0)
         return result;
