@@ -38,7 +38,12 @@ done
 
 # Our programs, and the device stand-ins preloaded into the box's processes.
 copy_with_libs "$build/bin/pickstart" "$root" /bin/pickstart
-[ -f "$build/lib/libboxdev.so" ] && copy_with_libs "$build/lib/libboxdev.so" "$root" /lib/libboxdev.so
+# The box's dynamic loader preloads the stand-ins into every program of the
+# flash system; an image's root has no such file, so its programs run bare.
+if [ -f "$build/lib/libboxdev.so" ]; then
+    copy_with_libs "$build/lib/libboxdev.so" "$root" /lib/libboxdev.so
+    echo /lib/libboxdev.so > etc/ld.so.preload
+fi
 
 # The firmware's font and the fallback skin.
 cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf share/fonts/pakenham.ttf

@@ -3,7 +3,7 @@
 # start-up, whose init script runs pickstart and then the /tmp/bm.sh it left.
 # The box runs in private mount, pid and network namespaces under chroot.
 #
-# usage: power-up.sh [--no-medium] [--limit SECONDS] BOXDIR OUTDIR [EVENT...]
+# usage: power-up.sh [--no-medium] [--limit SECONDS] [--tag TAG] BOXDIR OUTDIR [EVENT...]
 # events, run in order once the box is up:
 #   wait SECONDS      let time pass
 #   lcd N             wait until the front display has been updated N times
@@ -13,13 +13,16 @@
 # The box is switched off when an image reports its start, when the flash
 # start-up has ended, or after the limit; then the screens are saved as
 # OUTDIR/tv-end.png and lcd-end.png and the console as OUTDIR/console.log.
+# With --tag TAG every name gets TAG- in front (tv-TAG-NAME.png,
+# console-TAG.log), so that several boots can share one OUTDIR.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-medium_on=1 limit=60
+medium_on=1 limit=60 tag=
 while [ $# -gt 0 ]; do
     case $1 in
     --no-medium) medium_on=0; shift ;;
     --limit) limit=$2; shift 2 ;;
+    --tag) tag=$2-; shift 2 ;;
     *) break ;;
     esac
 done
@@ -29,7 +32,7 @@ root=$box/root medium=$box/medium
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 boxshot=${BOXSHOT:-$(dirname "$here")/build/bin/boxshot}
-console=$out/console.log
+console=$out/console${tag:+-${tag%-}}.log
 
 # A fresh power-up: RAM is empty, the flash and the medium keep what they hold.
 find "$root/tmp" -mindepth 1 -delete 2>/dev/null
@@ -68,8 +71,8 @@ lcd_updates() {
 }
 shot() {
     [ -x "$boxshot" ] || return 0
-    "$boxshot" tv "$root" "$out/tv-$1.png" && echo "screen: $out/tv-$1.png"
-    "$boxshot" lcd "$root" "$out/lcd-$1.png" && echo "lcd:    $out/lcd-$1.png"
+    "$boxshot" tv "$root" "$out/tv-$tag$1.png" && echo "screen: $out/tv-$tag$1.png"
+    "$boxshot" lcd "$root" "$out/lcd-$tag$1.png" && echo "lcd:    $out/lcd-$tag$1.png"
 }
 booted() {
     grep -q -e '^\[image\]' -e '^\[box\] flash init script ended' "$console" 2>/dev/null
