@@ -38,6 +38,7 @@ done
 
 # Our programs, and the device stand-ins preloaded into the box's processes.
 copy_with_libs "$build/bin/pickstart" "$root" /bin/pickstart
+[ -f "$build/bin/menuswitch" ] && copy_with_libs "$build/bin/menuswitch" "$root" /bin/menuswitch
 # The box's dynamic loader preloads the stand-ins into every program of the
 # flash system; an image's root has no such file, so its programs run bare.
 if [ -f "$build/lib/libboxdev.so" ]; then
@@ -81,6 +82,10 @@ make_image() { # dir display-name
     [ -n "$2" ] && printf '%s\n' "$2" > "$img/imagename"
     return 0
 }
+mkdir -p "$medium/boot/skins"
+for f in "$src"/box/skins/medium/*; do
+    [ -e "$f" ] && cp "$f" "$medium/boot/skins/"
+done
 make_image image/classic "Classic 2.1"
 make_image fwpro/backup ""
 make_image fwpro/testing "Testing build"
