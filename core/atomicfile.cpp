@@ -7,13 +7,11 @@
 
 namespace {
 
-bool writeAll(int fd, const char *p, size_t n)
-{
+bool writeAll(int fd, const char *p, size_t n) {
     while (n > 0) {
         ssize_t w = write(fd, p, n);
         if (w < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return false;
         }
         p += w;
@@ -22,24 +20,19 @@ bool writeAll(int fd, const char *p, size_t n)
     return true;
 }
 
-eString directoryOf(const eString &path)
-{
+eString directoryOf(const eString &path) {
     size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
     return path.substr(0, slash);
 }
 
 } // namespace
 
-int replaceFile(const eString &path, const eString &bytes, unsigned mode)
-{
+int replaceFile(const eString &path, const eString &bytes, unsigned mode) {
     eString temp = path + ".new-XXXXXX";
     int fd = mkstemp(&temp[0]);
-    if (fd < 0)
-        return -1;
+    if (fd < 0) return -1;
     bool ok = writeAll(fd, bytes.data(), bytes.size()) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     if (!ok || rename(temp.c_str(), path.c_str()) != 0) {
@@ -54,19 +47,16 @@ int replaceFile(const eString &path, const eString &bytes, unsigned mode)
     return 0;
 }
 
-bool fileHolds(const eString &path, const eString &bytes)
-{
+bool fileHolds(const eString &path, const eString &bytes) {
     int fd = open(path.c_str(), O_RDONLY);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     struct stat st;
     bool same = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && size_t(st.st_size) == bytes.size();
     size_t at = 0;
     char buf[4096];
     while (same && at < bytes.size()) {
         ssize_t n = read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0 || bytes.compare(at, size_t(n), buf, size_t(n)) != 0)
             same = false;
         else

@@ -32,12 +32,10 @@ const char header[] = "#VazuRoduvad-Config";
 
 // Applies one line of the file. No key begins with another, so the first
 // key the line starts with is the only one.
-void applyLine(bmconfig &cfg, const char *line, size_t length)
-{
+void applyLine(bmconfig &cfg, const char *line, size_t length) {
     for (const Setting &s : settings) {
         size_t keyLength = strlen(s.key);
-        if (length < keyLength || memcmp(line, s.key, keyLength) != 0)
-            continue;
+        if (length < keyLength || memcmp(line, s.key, keyLength) != 0) continue;
         // The character after the key is taken to be "=" without looking.
         // A line that is the bare key yields itself, as older files expect.
         if (length > keyLength)
@@ -50,13 +48,11 @@ void applyLine(bmconfig &cfg, const char *line, size_t length)
 
 } // namespace
 
-const char *bmconfig::path()
-{
+const char *bmconfig::path() {
     return access(boxpath::flashMount, R_OK) == 0 ? boxpath::configFlash : boxpath::configVar;
 }
 
-eString bmconfig::text() const
-{
+eString bmconfig::text() const {
     eString out(header);
     out += '\n';
     for (const Setting &s : settings) {
@@ -68,8 +64,7 @@ eString bmconfig::text() const
     return out;
 }
 
-void bmconfig::load()
-{
+void bmconfig::load() {
     for (const Setting &s : settings)
         this->*s.field = s.fallback;
 
@@ -83,21 +78,18 @@ void bmconfig::load()
     ssize_t n;
     while ((n = getline(&line, &capacity, f)) > 0) {
         size_t length = size_t(n);
-        if (line[length - 1] == '\n')
-            --length;
+        if (line[length - 1] == '\n') --length;
         applyLine(*this, line, length);
     }
     free(line);
     fclose(f);
 }
 
-void bmconfig::save()
-{
+void bmconfig::save() {
     const char *file = path();
     eString bytes = text();
     // Rewritten at every boot: leave the flash alone when nothing changed.
-    if (fileHolds(file, bytes))
-        return;
+    if (fileHolds(file, bytes)) return;
     struct stat st;
     unsigned mode = stat(file, &st) == 0 ? (st.st_mode & 07777) : 0644;
     replaceFile(file, bytes, mode);

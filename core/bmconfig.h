@@ -6,7 +6,7 @@
 #include "sigc.h"
 
 class bmconfig : public SigC::Object {
-public:
+  public:
     eString mountpoint;
     eString selentry;
     eString randomskin;

@@ -8,19 +8,16 @@
 namespace {
 
 // The first line of the image's "imagename" file, or "" when there is none.
-eString storedName(const eString &location)
-{
+eString storedName(const eString &location) {
     FILE *f = fopen((location + "/imagename").c_str(), "r");
-    if (!f)
-        return eString();
+    if (!f) return eString();
     char *line = nullptr;
     size_t capacity = 0;
     ssize_t n = getline(&line, &capacity, f);
     eString name;
     if (n > 0) {
         size_t length = size_t(n);
-        if (line[length - 1] == '\n')
-            --length;
+        if (line[length - 1] == '\n') --length;
         name.assign(line, length);
     }
     free(line);
@@ -28,23 +25,18 @@ eString storedName(const eString &location)
     return name;
 }
 
-void scan(const eString &dir, std::vector<eImage> &images)
-{
+void scan(const eString &dir, std::vector<eImage> &images) {
     DIR *d = opendir(dir.c_str());
-    if (!d)
-        return;
+    if (!d) return;
     while (dirent *e = readdir(d)) {
         eString entry = e->d_name;
-        if (entry == "." || entry == "..")
-            continue;
+        if (entry == "." || entry == "..") continue;
         eImage image;
         image.location = dir + entry;
         struct stat st;
-        if (stat(image.location.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-            continue;
+        if (stat(image.location.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
         image.name = storedName(image.location);
-        if (image.name.empty())
-            image.name = entry;
+        if (image.name.empty()) image.name = entry;
         images.push_back(image);
     }
     closedir(d);
@@ -52,10 +44,8 @@ void scan(const eString &dir, std::vector<eImage> &images)
 
 } // namespace
 
-int bmimages::load(eString mountpoint, bool clear)
-{
-    if (clear)
-        images.clear();
+int bmimages::load(eString mountpoint, bool clear) {
+    if (clear) images.clear();
     images.push_back(eImage{"Flash-Image", ""});
     scan(mountpoint + "/image/", images);
     scan(mountpoint + "/fwpro/", images);

@@ -14,7 +14,7 @@ struct eImage {
 };
 
 class bmimages : public SigC::Object {
-public:
+  public:
     std::vector<eImage> images;
 
     // The flash entry, then every directory under mountpoint + "/image/" and

@@ -4,28 +4,23 @@
 #include <cstdarg>
 #include <cstdio>
 
-eString eString::right(unsigned n) const
-{
-    if (size() <= n)
-        return *this;
+eString eString::right(unsigned n) const {
+    if (size() <= n) return *this;
     return eString(substr(size() - n));
 }
 
-eString eString::left(unsigned n) const
-{
+eString eString::left(unsigned n) const {
     return eString(substr(0, n));
 }
 
-eString eString::upper() const
-{
+eString eString::upper() const {
     eString out(*this);
     for (char &c : out)
         c = (char)toupper((unsigned char)c);
     return out;
 }
 
-eString &eString::sprintf(const char *fmt, ...)
-{
+eString &eString::sprintf(const char *fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
     va_list again;

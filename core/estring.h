@@ -5,7 +5,7 @@
 #include <string>
 
 class eString : public std::string {
-public:
+  public:
     using std::string::string;
     eString() = default;
     eString(const std::string &s) : std::string(s) {}

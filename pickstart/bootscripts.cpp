@@ -8,11 +8,9 @@
 
 #include <cstdio>
 
-int MenuApp::writeBootScript(eString location)
-{
+int MenuApp::writeBootScript(eString location) {
     FILE *f = fopen(boxpath::bootScript, "w");
-    if (!f)
-        return 0;
+    if (!f) return 0;
     fputs("#!/bin/sh\n", f);
     if (location.empty()) {
         fputs("echo booting flash image...\n", f);
@@ -32,12 +30,10 @@ int MenuApp::writeBootScript(eString location)
     return runShell(eString("chmod 755 ") + boxpath::bootScript);
 }
 
-void MenuApp::writeGoScript(eString location)
-{
+void MenuApp::writeGoScript(eString location) {
     eString path = location + "/go";
     FILE *f = fopen(path.c_str(), "w");
-    if (!f)
-        return;
+    if (!f) return;
     fputs("#!/bin/sh\n\n"
           "mount -t devfs dev /dev\n"
           "/etc/init.d/rcS&\n",

@@ -16,13 +16,11 @@ const unsigned short start = 0x25;
 const unsigned short startAlt = 0x52;
 } // namespace key
 
-void MenuApp::handleKey(unsigned short code)
-{
+void MenuApp::handleKey(unsigned short code) {
     std::lock_guard<std::mutex> hold(menuLock);
     // Before the menu is drawn and once the choice is made, the objects a
     // key would draw on are not there or are being handed back.
-    if (!menuShown || menuDone)
-        return;
+    if (!menuShown || menuDone) return;
 
     MenuTimer::start(atoi(cfg->timeout.c_str()));
     switch (code) {
@@ -47,11 +45,9 @@ void MenuApp::handleKey(unsigned short code)
     }
 }
 
-void MenuApp::changeSkin(unsigned short code)
-{
+void MenuApp::changeSkin(unsigned short code) {
     // With no skin listed there is nothing to switch to.
-    if (lastskin < 0)
-        return;
+    if (lastskin < 0) return;
     skinindex = wrapIndex(skinindex + (code == key::skinNext ? 1 : -1), lastskin);
     eString skinfile = skinlist->skins[skinindex];
     // Saved together with the choice, so it is the skin of the next start.
@@ -62,7 +58,6 @@ void MenuApp::changeSkin(unsigned short code)
     drawMenu();
 }
 
-void MenuApp::handleTimeout()
-{
+void MenuApp::handleTimeout() {
     menuDone = 1;
 }

@@ -1,9 +1,7 @@
 // pickstart: the boot menu the flash's init script runs at every power-up.
 #include "menuapp.h"
 
-int main()
-{
-    if (!MenuApp::instance)
-        new MenuApp();
+int main() {
+    if (!MenuApp::instance) new MenuApp();
     return 0;
 }

@@ -7,12 +7,10 @@
 std::atomic<unsigned char> menuDone{0};
 MenuApp *MenuApp::instance = nullptr;
 
-MenuApp::MenuApp()
-{
+MenuApp::MenuApp() {
     instance = this;
     // A system that carries this file boots its own way; stay out of it.
-    if (access(boxpath::inactiveMarker, R_OK) == 0)
-        return;
+    if (access(boxpath::inactiveMarker, R_OK) == 0) return;
 
     cfg = new bmconfig;
     imagelist = new bmimages;
@@ -36,11 +34,9 @@ MenuApp::MenuApp()
     imagelist = nullptr;
 }
 
-int MenuApp::loadImages()
-{
+int MenuApp::loadImages() {
     int n = imagelist->load(cfg->mountpoint, true);
-    if (n <= 0)
-        return n;
+    if (n <= 0) return n;
     lastentry = n - 1;
     selected = 0;
     for (int i = 0; i <= lastentry; ++i) {
@@ -52,8 +48,7 @@ int MenuApp::loadImages()
     return n;
 }
 
-void MenuApp::waitAndBoot()
-{
+void MenuApp::waitAndBoot() {
     waitForChoice();
     eString location = imagelist->images[selected].location;
     cfg->selentry = location;

@@ -19,7 +19,7 @@ class bmboot;
 extern std::atomic<unsigned char> menuDone;
 
 class MenuApp : public SigC::Object {
-public:
+  public:
     FrameBuffer *fb = nullptr;
     CLCDDisplay *lcd = nullptr;
     bmconfig *cfg = nullptr;
@@ -52,7 +52,7 @@ public:
     void handleKey(unsigned short code);
     void handleTimeout();
 
-private:
+  private:
     // Keys arrive on two reader threads while the main thread draws the
     // first menu and later hands the screens back: one key event, with its
     // drawing, runs at a time and only while the menu is on the screen.

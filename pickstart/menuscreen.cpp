@@ -11,19 +11,16 @@ const char title[] = "Vazuroduvad - ";
 const char version[] = "0.5";
 } // namespace
 
-void MenuApp::drawTitle()
-{
+void MenuApp::drawTitle() {
     eString text;
-    if (firstline[0] != -1 && firstline[1] != -1)
-        text = eString(title) + version;
+    if (firstline[0] != -1 && firstline[1] != -1) text = eString(title) + version;
     fb->drawString(text, firstline[0] + 35, firstline[1], menusize[2] - 35, 0, firstline[2],
                    firstline[3], firstline[4], firstline[5]);
     // Everything under the menu now is what each redraw starts from.
     fb->saveArea(menusize[0] - 5, menusize[1] - 5, menusize[2] + 10, menusize[3] + 10);
 }
 
-void MenuApp::drawMenu()
-{
+void MenuApp::drawMenu() {
     MenuPage page = menuPage(selected, lastentry);
     fb->restoreArea(menusize[0] - 5, menusize[1] - 5, menusize[2] + 10, menusize[3] + 10);
     lcd->fillBox(0, 0, 120, 64, 0);

@@ -13,29 +13,24 @@
 #include <ctime>
 #include <unistd.h>
 
-void MenuApp::startInputs()
-{
+void MenuApp::startInputs() {
     RCInput::getInstance()->keyPressed.connect(SigC::slot(*this, &MenuApp::handleKey));
 }
 
-void MenuApp::createScreens()
-{
+void MenuApp::createScreens() {
     fb = new FrameBuffer;
     lcd = new CLCDDisplay;
 }
 
-void MenuApp::connectTimeout()
-{
+void MenuApp::connectTimeout() {
     MenuTimer::expired().connect(SigC::slot(*this, &MenuApp::handleTimeout));
 }
 
-void MenuApp::startTimeout()
-{
+void MenuApp::startTimeout() {
     MenuTimer::start(atoi(cfg->timeout.c_str()));
 }
 
-eString MenuApp::listSkins()
-{
+eString MenuApp::listSkins() {
     skinlist = new bmboot;
     skinlist->getSkins(cfg->skinpath, cfg->mountpoint);
     eString skinfile = cfg->skinpath + "/" + cfg->skinname;
@@ -43,24 +38,20 @@ eString MenuApp::listSkins()
     // A configured skin that is not listed leaves the index one past the
     // end; the first skin key brings it back into range.
     for (skinindex = 0; skinindex <= lastskin; ++skinindex)
-        if (skinlist->skins[skinindex] == skinfile)
-            break;
+        if (skinlist->skins[skinindex] == skinfile) break;
     return skinfile;
 }
 
-eString MenuApp::pickRandomSkin(const eString &skinfile)
-{
+eString MenuApp::pickRandomSkin(const eString &skinfile) {
     // With no skin listed there is nothing to pick: keep the configured one.
-    if (cfg->randomskin != "1" || skinlist->skins.empty())
-        return skinfile;
+    if (cfg->randomskin != "1" || skinlist->skins.empty()) return skinfile;
     srand(time(nullptr));
     eString picked = skinlist->skins[unsigned(rand()) % skinlist->skins.size()];
     splitSkinPath(picked, cfg->skinpath, cfg->skinname);
     return picked;
 }
 
-void MenuApp::showFirstMenu(const eString &skinfile)
-{
+void MenuApp::showFirstMenu(const eString &skinfile) {
     std::lock_guard<std::mutex> hold(menuLock);
     loadSkin(skinfile);
     loadBackground(pictureFor(skinfile));
@@ -69,8 +60,7 @@ void MenuApp::showFirstMenu(const eString &skinfile)
     menuShown = true;
 }
 
-void MenuApp::waitForChoice()
-{
+void MenuApp::waitForChoice() {
     while (!menuDone)
         usleep(50000);
     // A key event that began before the choice finishes its drawing first;
@@ -79,15 +69,13 @@ void MenuApp::waitForChoice()
     menuShown = false;
 }
 
-void MenuApp::handBackScreens()
-{
+void MenuApp::handBackScreens() {
     lcd->fillBox(0, 0, 120, 64, 0);
     lcd->update();
     fb->SetMode(720, 576, 8);
 }
 
-void MenuApp::releaseScreens()
-{
+void MenuApp::releaseScreens() {
     delete fb;
     fb = nullptr;
     delete lcd;

@@ -6,8 +6,7 @@
 
 #include <cstdio>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (argc != 2) {
         fprintf(stderr, "usage: menuswitch MODE\n");
         return 2;

@@ -24,16 +24,14 @@ const std::string defaults = "#VazuRoduvad-Config\n"
                              "skin-path=/var/tuxbox/config/enigma/boot\n"
                              "skin-name=blank.skin\n";
 
-std::vector<std::string> fields(const bmconfig &c)
-{
-    return {c.mountpoint, c.selentry, c.randomskin, c.timeout, c.videoformat, c.skinpath,
-            c.skinname};
+std::vector<std::string> fields(const bmconfig &c) {
+    return {c.mountpoint,  c.selentry, c.randomskin, c.timeout,
+            c.videoformat, c.skinpath, c.skinname};
 }
 
 class ConfigTest : public SandboxTest {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         SandboxTest::SetUp();
         sandbox::makeDirs("/var/tuxbox/config/enigma");
     }
@@ -41,8 +39,7 @@ protected:
 
 } // namespace
 
-TEST_F(ConfigTest, MissingFileIsCreatedWithTheDefaultsInTheChosenCopy)
-{
+TEST_F(ConfigTest, MissingFileIsCreatedWithTheDefaultsInTheChosenCopy) {
     bmconfig cfg;
     cfg.load();
     EXPECT_EQ(readFile(varFile), defaults);
@@ -58,15 +55,14 @@ TEST_F(ConfigTest, MissingFileIsCreatedWithTheDefaultsInTheChosenCopy)
     EXPECT_FALSE(exists(varFile));
 }
 
-TEST_F(ConfigTest, LinesAreReadAsTheBoxAlwaysReadThem)
-{
+TEST_F(ConfigTest, LinesAreReadAsTheBoxAlwaysReadThem) {
     struct Case {
         const char *name;
         std::string file;
         std::vector<std::string> expected; // mountpoint .. skinname
     };
-    const std::vector<std::string> d = {"/var/mnt/usb", "", "0", "10", "1",
-                                        "/var/tuxbox/config/enigma/boot", "blank.skin"};
+    const std::vector<std::string> d = {
+        "/var/mnt/usb", "", "0", "10", "1", "/var/tuxbox/config/enigma/boot", "blank.skin"};
     auto with = [&](int i, std::string v) {
         auto e = d;
         e[i] = v;
@@ -95,8 +91,7 @@ TEST_F(ConfigTest, LinesAreReadAsTheBoxAlwaysReadThem)
     }
 }
 
-TEST_F(ConfigTest, HugeFileIsReadWithoutHarm)
-{
+TEST_F(ConfigTest, HugeFileIsReadWithoutHarm) {
     std::string big(4 << 20, 'x');
     big += "\ntimeout=4\n";
     big += std::string(2 << 20, '\n');
@@ -106,8 +101,7 @@ TEST_F(ConfigTest, HugeFileIsReadWithoutHarm)
     EXPECT_EQ(cfg.timeout, "4");
 }
 
-TEST_F(ConfigTest, SaveWritesTheEightLinesAndLoadGivesThemBack)
-{
+TEST_F(ConfigTest, SaveWritesTheEightLinesAndLoadGivesThemBack) {
     bmconfig cfg;
     cfg.load();
     cfg.selentry = "/var/mnt/usb/fwpro/backup";
@@ -126,8 +120,7 @@ TEST_F(ConfigTest, SaveWritesTheEightLinesAndLoadGivesThemBack)
     EXPECT_EQ(fields(again), fields(cfg));
 }
 
-TEST_F(ConfigTest, SaveLeavesAnUnchangedFileAloneAndNoTemporaryBehind)
-{
+TEST_F(ConfigTest, SaveLeavesAnUnchangedFileAloneAndNoTemporaryBehind) {
     writeFile(varFile, defaults, 0600);
     struct stat before;
     ASSERT_EQ(stat(varFile, &before), 0);
@@ -146,8 +139,7 @@ TEST_F(ConfigTest, SaveLeavesAnUnchangedFileAloneAndNoTemporaryBehind)
         << "no temporary file may be left behind";
 }
 
-TEST_F(ConfigTest, SaveWithoutDirectoryWritesNothingAndSaysNothing)
-{
+TEST_F(ConfigTest, SaveWithoutDirectoryWritesNothingAndSaysNothing) {
     sandbox::wipe();
     bmconfig cfg;
     cfg.load();

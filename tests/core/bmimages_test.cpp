@@ -6,8 +6,7 @@
 
 namespace {
 
-std::vector<std::string> names(const bmimages &list)
-{
+std::vector<std::string> names(const bmimages &list) {
     std::vector<std::string> out;
     for (const eImage &i : list.images)
         out.push_back(i.name + "|" + i.location);
@@ -18,15 +17,13 @@ class CatalogueTest : public SandboxTest {};
 
 } // namespace
 
-TEST_F(CatalogueTest, NoMediumGivesTheFlashEntryAlone)
-{
+TEST_F(CatalogueTest, NoMediumGivesTheFlashEntryAlone) {
     bmimages list;
     EXPECT_EQ(list.load("/var/mnt/usb", true), 1);
     EXPECT_EQ(names(list), (std::vector<std::string>{"Flash-Image|"}));
 }
 
-TEST_F(CatalogueTest, ListsImageThenFwproAndSkipsWhatIsNoImage)
-{
+TEST_F(CatalogueTest, ListsImageThenFwproAndSkipsWhatIsNoImage) {
     sandbox::makeDirs("/var/mnt/usb/image/a");
     sandbox::makeDirs("/var/mnt/usb/fwpro/a");
     sandbox::makeDirs("/var/mnt/usb/fwpro/.cache");
@@ -49,8 +46,7 @@ TEST_F(CatalogueTest, ListsImageThenFwproAndSkipsWhatIsNoImage)
                                                "linked|/var/mnt/usb/fwpro/linked"}));
 }
 
-TEST_F(CatalogueTest, ImagenameGivesTheDisplayName)
-{
+TEST_F(CatalogueTest, ImagenameGivesTheDisplayName) {
     struct Case {
         const char *dir;
         std::string file; // "" = no file
@@ -66,8 +62,7 @@ TEST_F(CatalogueTest, ImagenameGivesTheDisplayName)
         sandbox::wipe();
         std::string dir = std::string("/var/mnt/usb/fwpro/") + c.dir;
         sandbox::makeDirs(dir);
-        if (!c.file.empty())
-            sandbox::writeFile(dir + "/imagename", c.file);
+        if (!c.file.empty()) sandbox::writeFile(dir + "/imagename", c.file);
         bmimages list;
         ASSERT_EQ(list.load("/var/mnt/usb", true), 2) << c.dir;
         EXPECT_EQ(list.images[1].name, c.name) << c.dir;
@@ -80,8 +75,7 @@ TEST_F(CatalogueTest, ImagenameGivesTheDisplayName)
     EXPECT_EQ(list.images[1].name, "locked");
 }
 
-TEST_F(CatalogueTest, ClearAppendAndTrailingSlash)
-{
+TEST_F(CatalogueTest, ClearAppendAndTrailingSlash) {
     sandbox::makeDirs("/var/mnt/usb/fwpro/backup");
     bmimages list;
     list.load("/var/mnt/usb", true);

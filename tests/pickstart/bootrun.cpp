@@ -14,63 +14,52 @@ namespace {
 int remoteFd = -1;
 int frontFd = -1;
 
-void run(const std::string &command)
-{
-    if (system(command.c_str()) != 0)
-        ADD_FAILURE() << "failed: " << command;
+void run(const std::string &command) {
+    if (system(command.c_str()) != 0) ADD_FAILURE() << "failed: " << command;
 }
 
-void send(int fd, unsigned short value)
-{
-    if (write(fd, &value, 2) != 2)
-        ADD_FAILURE() << "key device not writable";
+void send(int fd, unsigned short value) {
+    if (write(fd, &value, 2) != 2) ADD_FAILURE() << "key device not writable";
 }
 
 } // namespace
 
-void prepareBox()
-{
+void prepareBox() {
     const std::string src = sandbox::sourceDir();
     run("sh " + src + "/box/standin/install.sh /");
-    run("sh -c 'cp " + src + "/box/skins/fallback/* /share/tuxbox/enigma/boot/ 2>/dev/null; "
-        "mkdir -p /var/tuxbox/config/enigma/boot && cp " + src +
-        "/box/skins/flash/* /var/tuxbox/config/enigma/boot/ 2>/dev/null; true'");
+    run("sh -c 'cp " + src +
+        "/box/skins/fallback/* /share/tuxbox/enigma/boot/ 2>/dev/null; "
+        "mkdir -p /var/tuxbox/config/enigma/boot && cp " +
+        src + "/box/skins/flash/* /var/tuxbox/config/enigma/boot/ 2>/dev/null; true'");
     sandbox::makeDirs("/share/tuxbox/enigma/boot");
     sandbox::makeDirs("/share/fonts");
     run("cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf /share/fonts/pakenham.ttf");
     sandbox::makeDirs("/dev/mtdblock");
     sandbox::writeFile("/dev/mtdblock/1", "");
     // The drivers' writing ends stay open, so the program's opens return.
-    if (remoteFd >= 0)
-        close(remoteFd);
-    if (frontFd >= 0)
-        close(frontFd);
+    if (remoteFd >= 0) close(remoteFd);
+    if (frontFd >= 0) close(frontFd);
     remoteFd = open("/dev/rawir2", O_RDWR);
     frontFd = open("/dev/dbox/fpkeys0", O_RDWR);
 }
 
-void sendRemote(unsigned short code)
-{
+void sendRemote(unsigned short code) {
     send(remoteFd, code);
 }
 
-void sendFront(unsigned short value)
-{
+void sendFront(unsigned short value) {
     send(frontFd, value);
 }
 
-int lcdUpdates()
-{
+int lcdUpdates() {
     struct stat st;
     return stat("/dev/dbox/lcd0", &st) == 0 ? int(st.st_size / 960) : 0;
 }
 
-std::string lcdPicture()
-{
+std::string lcdPicture() {
     std::string all = sandbox::readFile("/dev/dbox/lcd0");
     std::string picture;
-    if (all.size() < 960)
-        return picture;
+    if (all.size() < 960) return picture;
     const unsigned char *pages = (const unsigned char *)all.data() + all.size() - 960;
     for (int y = 0; y < 64; ++y) {
         for (int x = 0; x < 120; ++x)
@@ -80,16 +69,14 @@ std::string lcdPicture()
     return picture;
 }
 
-BootRun runPickstart(void (*keys)())
-{
+BootRun runPickstart(void (*keys)()) {
     BootRun result;
     const std::string src = sandbox::sourceDir();
     const std::string build = sandbox::binaryDir();
     // Each run starts with a display that has seen no picture yet.
     sandbox::writeFile("/dev/dbox/lcd0", "", 0666);
     int pipefd[2];
-    if (pipe(pipefd) != 0)
-        return result;
+    if (pipe(pipefd) != 0) return result;
     pid_t child = fork();
     if (child == 0) {
         dup2(pipefd[1], 1);

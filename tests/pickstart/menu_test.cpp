@@ -17,8 +17,7 @@ namespace {
 const char *conf = "/var/tuxbox/config/enigma/pickstart.conf";
 const char *skinDir = "/var/tuxbox/config/enigma/boot";
 
-void writeSolidPng(const std::string &path, int w, int h, int r, int g, int b)
-{
+void writeSolidPng(const std::string &path, int w, int h, int r, int g, int b) {
     FILE *f = fopen(path.c_str(), "wb");
     ASSERT_TRUE(f);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -41,46 +40,38 @@ void writeSolidPng(const std::string &path, int w, int h, int r, int g, int b)
 }
 
 // A skin with its picture in one colour, so that a screenshot tells them apart.
-void writeSkin(const std::string &name, int r, int g, int b)
-{
-    writeFile(std::string(skinDir) + "/" + name + ".skin",
-              "first-line=0,100,30,255,255,255\n"
-              "menu-size=100,200,400,200\n"
-              "string-color=255,255,0\n"
-              "select-color=255,0,0\n");
+void writeSkin(const std::string &name, int r, int g, int b) {
+    writeFile(std::string(skinDir) + "/" + name + ".skin", "first-line=0,100,30,255,255,255\n"
+                                                           "menu-size=100,200,400,200\n"
+                                                           "string-color=255,255,0\n"
+                                                           "select-color=255,0,0\n");
     writeSolidPng(std::string(skinDir) + "/" + name + ".png", 720, 576, r, g, b);
 }
 
 std::string config(const std::string &selentry, const std::string &timeout,
-                   const std::string &skin = "a.skin", const std::string &random = "0")
-{
+                   const std::string &skin = "a.skin", const std::string &random = "0") {
     return "#VazuRoduvad-Config\nmountpoint=/var/mnt/usb\nselentry=" + selentry +
            "\nrandomskin=" + random + "\ntimeout=" + timeout +
            "\nvideoformat=1\nskin-path=/var/tuxbox/config/enigma/boot\nskin-name=" + skin + "\n";
 }
 
-std::string configured(const std::string &key)
-{
+std::string configured(const std::string &key) {
     std::string text = readFile(conf);
     size_t at = text.find("\n" + key + "=");
-    if (at == std::string::npos)
-        return "?";
+    if (at == std::string::npos) return "?";
     at += key.size() + 2;
     return text.substr(at, text.find('\n', at) - at);
 }
 
 // The skin files in listing order, as the program's skin list has them.
-std::vector<std::string> listedSkins()
-{
+std::vector<std::string> listedSkins() {
     std::vector<std::string> out;
     DIR *d = opendir(skinDir);
     while (dirent *e = d ? readdir(d) : nullptr) {
         std::string n = e->d_name;
-        if (n.size() >= 5 && n.compare(n.size() - 5, 5, ".skin") == 0)
-            out.push_back(n);
+        if (n.size() >= 5 && n.compare(n.size() - 5, 5, ".skin") == 0) out.push_back(n);
     }
-    if (d)
-        closedir(d);
+    if (d) closedir(d);
     return out;
 }
 
@@ -88,8 +79,7 @@ std::vector<std::string> listedSkins()
 struct Screen {
     std::string memory;
     std::string mode;
-    unsigned pixel16(int x, int y) const
-    {
+    unsigned pixel16(int x, int y) const {
         size_t at = size_t(y) * 1440 + size_t(x) * 2;
         return (unsigned char)memory[at] | (unsigned char)memory[at + 1] << 8;
     }
@@ -97,8 +87,7 @@ struct Screen {
 Screen shownScreen;
 std::string shownLcd;
 
-void snapshotThenStart()
-{
+void snapshotThenStart() {
     shownScreen.memory = readFile("/dev/fb/0");
     shownScreen.mode = readFile("/dev/.standin/fb.mode");
     shownLcd = lcdPicture();
@@ -107,8 +96,7 @@ void snapshotThenStart()
 
 std::vector<unsigned short> pending;
 bool pendingFront = false;
-void sendPending()
-{
+void sendPending() {
     for (unsigned short k : pending) {
         if (pendingFront)
             sendFront(k);
@@ -120,15 +108,13 @@ void sendPending()
 }
 
 class MenuTest : public SandboxTest {
-protected:
+  protected:
     std::vector<eImage> entries;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         SandboxTest::SetUp();
         prepareBox();
-        for (const char *d : {"image/one", "fwpro/two", "fwpro/three", "fwpro/four",
-                              "fwpro/five"})
+        for (const char *d : {"image/one", "fwpro/two", "fwpro/three", "fwpro/four", "fwpro/five"})
             sandbox::makeDirs(std::string("/var/mnt/usb/") + d);
         bmimages list;
         list.load("/var/mnt/usb", true);
@@ -138,8 +124,7 @@ protected:
         writeSkin("c", 255, 0, 255);
     }
 
-    BootRun keys(std::vector<unsigned short> codes, bool front = false)
-    {
+    BootRun keys(std::vector<unsigned short> codes, bool front = false) {
         pending = codes;
         pendingFront = front;
         return runPickstart(sendPending);
@@ -148,8 +133,7 @@ protected:
 
 } // namespace
 
-TEST_F(MenuTest, TheMenuScreenShowsPictureTitleNamesAndDot)
-{
+TEST_F(MenuTest, TheMenuScreenShowsPictureTitleNamesAndDot) {
     ASSERT_EQ(entries.size(), 6u);
     writeFile(conf, config(entries[5].location, "30"));
     BootRun run = runPickstart(snapshotThenStart);
@@ -192,8 +176,7 @@ TEST_F(MenuTest, TheMenuScreenShowsPictureTitleNamesAndDot)
     EXPECT_EQ(readFile("/dev/.standin/saa.format"), "1\n");
 }
 
-TEST_F(MenuTest, KeysMoveTheHighlightAndStartTheEntry)
-{
+TEST_F(MenuTest, KeysMoveTheHighlightAndStartTheEntry) {
     const int n = int(entries.size());
     struct Case {
         const char *name;
@@ -218,8 +201,7 @@ TEST_F(MenuTest, KeysMoveTheHighlightAndStartTheEntry)
     }
 }
 
-TEST_F(MenuTest, TheTimeoutStartsWhateverIsHighlighted)
-{
+TEST_F(MenuTest, TheTimeoutStartsWhateverIsHighlighted) {
     writeFile(conf, config(entries[1].location, "1"));
     BootRun run = keys({0x22});
     EXPECT_EQ(run.status, 0) << run.output;
@@ -230,8 +212,7 @@ TEST_F(MenuTest, TheTimeoutStartsWhateverIsHighlighted)
     EXPECT_EQ(configured("selentry"), entries[4].location) << "timeout 0 starts at once";
 }
 
-TEST_F(MenuTest, SkinKeysSwitchSkinsAndTheChoiceKeepsTheNewOne)
-{
+TEST_F(MenuTest, SkinKeysSwitchSkinsAndTheChoiceKeepsTheNewOne) {
     std::vector<std::string> skins = listedSkins();
     ASSERT_EQ(skins.size(), 3u);
     const int last = 2;
@@ -260,8 +241,7 @@ TEST_F(MenuTest, SkinKeysSwitchSkinsAndTheChoiceKeepsTheNewOne)
     }
 }
 
-TEST_F(MenuTest, RandomSkinIsOneOfTheListedOrTheConfiguredOne)
-{
+TEST_F(MenuTest, RandomSkinIsOneOfTheListedOrTheConfiguredOne) {
     writeFile(conf, config("", "0", "a.skin", "1"));
     BootRun run = runPickstart();
     EXPECT_EQ(run.status, 0) << run.output;

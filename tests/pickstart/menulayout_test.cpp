@@ -4,8 +4,7 @@
 
 #include <vector>
 
-TEST(MenuLayout, PagesHoldFourEntries)
-{
+TEST(MenuLayout, PagesHoldFourEntries) {
     struct Case {
         int selected, lastentry, first, last;
     } cases[] = {
@@ -19,8 +18,7 @@ TEST(MenuLayout, PagesHoldFourEntries)
     }
 }
 
-TEST(MenuLayout, WorkedExampleOfTheMenuRectangle)
-{
+TEST(MenuLayout, WorkedExampleOfTheMenuRectangle) {
     // Menu at 100,200 sized 400x200, entry 5 of 6 highlighted.
     int lineH = menuLineHeight(200);
     EXPECT_EQ(lineH, 48);
@@ -32,8 +30,7 @@ TEST(MenuLayout, WorkedExampleOfTheMenuRectangle)
     EXPECT_EQ(menuLineHeight(6), -1) << "integer division before the minus 2";
 }
 
-TEST(MenuLayout, WrapAroundAtBothEnds)
-{
+TEST(MenuLayout, WrapAroundAtBothEnds) {
     struct Case {
         int value, last, expected;
     } cases[] = {
@@ -43,8 +40,7 @@ TEST(MenuLayout, WrapAroundAtBothEnds)
         EXPECT_EQ(wrapIndex(c.value, c.last), c.expected) << c.value << " in 0.." << c.last;
 }
 
-TEST(MenuLayout, SkinPaths)
-{
+TEST(MenuLayout, SkinPaths) {
     EXPECT_EQ(pictureFor("/var/tuxbox/config/enigma/boot/blank.skin"),
               "/var/tuxbox/config/enigma/boot/blank.png");
     EXPECT_EQ(pictureFor("/var/mnt/usb/my.skins/a.skin"), "/var/mnt/usb/my.pngs/a.skin")
@@ -61,8 +57,7 @@ TEST(MenuLayout, SkinPaths)
     EXPECT_EQ(name, "loose.skin");
 }
 
-TEST(MenuLayout, SkinLinesScanLikeTheFormattedScan)
-{
+TEST(MenuLayout, SkinLinesScanLikeTheFormattedScan) {
     struct Case {
         const char *line;
         const char *key;
@@ -76,7 +71,9 @@ TEST(MenuLayout, SkinLinesScanLikeTheFormattedScan)
         {"menu-size=10 ,20,30,40\n", "menu-size", 4, {10}},
         {"menu-size=10,,30,40\n", "menu-size", 4, {10}},
         {"menu-size=x\n", "menu-size", 4, {}},
-        {"menu-size=99999999999999999999,-99999999999,5,6", "menu-size", 4,
+        {"menu-size=99999999999999999999,-99999999999,5,6",
+         "menu-size",
+         4,
          {1000000, -1000000, 5, 6}},
         {"string-color=1,2,3,4,5\r\n", "string-color", 3, {1, 2, 3}},
         {"first-line=-1,-1,36,255,255,255", "first-line", 6, {-1, -1, 36, 255, 255, 255}},
@@ -92,8 +89,7 @@ TEST(MenuLayout, SkinLinesScanLikeTheFormattedScan)
 
 class SkinFileTest : public SandboxTest {};
 
-TEST_F(SkinFileTest, WholeFilesKeepWhatDoesNotScan)
-{
+TEST_F(SkinFileTest, WholeFilesKeepWhatDoesNotScan) {
     std::string longLine(100 * 1024, '9');
     sandbox::writeFile("/tmp/a.skin", "# comment\n"
                                       " menu-size=1,1,1,1\n"
@@ -102,9 +98,13 @@ TEST_F(SkinFileTest, WholeFilesKeepWhatDoesNotScan)
                                       "string-color=255,255,255\n"
                                       "select-color=1,2,3\r\n"
                                       "Menu-size=5,5,5,5\n"
-                                      "first-line=" + longLine + "\n"
-                                      "menu-size" + longLine + "\n"
-                                      "select-color=9,8");
+                                      "first-line=" +
+                                          longLine +
+                                          "\n"
+                                          "menu-size" +
+                                          longLine +
+                                          "\n"
+                                          "select-color=9,8");
     int first[6] = {-1, -1, 0, 0, 0, 0}, menu[4] = {1, 2, 3, 4}, str[3] = {}, sel[3] = {};
     readSkinFile("/tmp/a.skin", first, menu, str, sel);
     EXPECT_EQ(std::vector<int>(menu, menu + 4), (std::vector<int>{10, 20, 30, 4}));

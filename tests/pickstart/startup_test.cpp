@@ -10,8 +10,7 @@ namespace {
 
 const char *conf = "/var/tuxbox/config/enigma/pickstart.conf";
 
-std::string config(const std::string &selentry, const std::string &mountpoint = "/var/mnt/usb")
-{
+std::string config(const std::string &selentry, const std::string &mountpoint = "/var/mnt/usb") {
     return "#VazuRoduvad-Config\nmountpoint=" + mountpoint + "\nselentry=" + selentry +
            "\nrandomskin=0\ntimeout=0\nvideoformat=1\n"
            "skin-path=/var/tuxbox/config/enigma/boot\nskin-name=blank.skin\n";
@@ -19,8 +18,7 @@ std::string config(const std::string &selentry, const std::string &mountpoint = 
 
 const std::string flashScript = "#!/bin/sh\necho booting flash image...\n";
 
-std::string imageScript(const std::string &chrootArg)
-{
+std::string imageScript(const std::string &chrootArg) {
     return "#!/bin/sh\nkillall -9 smbd\nkillall -9 nmbd\nkillall -9 inetd\nkillall -9 rcS\n"
            "killall -9 init\nchroot " +
            chrootArg + " ../go\n";
@@ -29,15 +27,13 @@ std::string imageScript(const std::string &chrootArg)
 const std::string goScript = "#!/bin/sh\n\nmount -t devfs dev /dev\n/etc/init.d/rcS&\n";
 
 class StartupTest : public SandboxTest {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         SandboxTest::SetUp();
         prepareBox();
     }
     // Three images: "alpha" under image/, "backup" and "gamma" under fwpro/.
-    void installImages()
-    {
+    void installImages() {
         sandbox::makeDirs("/var/mnt/usb/image/alpha");
         sandbox::makeDirs("/var/mnt/usb/fwpro/backup");
     }
@@ -45,8 +41,7 @@ protected:
 
 } // namespace
 
-TEST_F(StartupTest, ReadableKernelMarkerKeepsTheProgramOut)
-{
+TEST_F(StartupTest, ReadableKernelMarkerKeepsTheProgramOut) {
     installImages();
     writeFile("/root/platform/kernel", "k");
     BootRun run = runPickstart();
@@ -55,8 +50,7 @@ TEST_F(StartupTest, ReadableKernelMarkerKeepsTheProgramOut)
     EXPECT_FALSE(exists("/tmp/bm.sh"));
 }
 
-TEST_F(StartupTest, WithoutInstalledImagesNothingButTheConfigurationIsWritten)
-{
+TEST_F(StartupTest, WithoutInstalledImagesNothingButTheConfigurationIsWritten) {
     BootRun run = runPickstart();
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_FALSE(exists("/tmp/bm.sh"));
@@ -65,16 +59,15 @@ TEST_F(StartupTest, WithoutInstalledImagesNothingButTheConfigurationIsWritten)
                               "skin-path=/var/tuxbox/config/enigma/boot\nskin-name=blank.skin\n");
 }
 
-TEST_F(StartupTest, TheRememberedEntryIsBootedWithByteExactScripts)
-{
+TEST_F(StartupTest, TheRememberedEntryIsBootedWithByteExactScripts) {
     struct Case {
         const char *name;
         std::string selentry;
         std::string script;
         std::string saved;
     } cases[] = {
-        {"installed image", "/var/mnt/usb/fwpro/backup",
-         imageScript("/var/mnt/usb/fwpro/backup"), "/var/mnt/usb/fwpro/backup"},
+        {"installed image", "/var/mnt/usb/fwpro/backup", imageScript("/var/mnt/usb/fwpro/backup"),
+         "/var/mnt/usb/fwpro/backup"},
         {"flash remembered", "", flashScript, ""},
         {"unknown entry falls back to flash", "/var/mnt/usb/fwpro/gone", flashScript, ""},
         {"trailing slash does not match", "/var/mnt/usb/fwpro/backup/", flashScript, ""},
@@ -96,8 +89,7 @@ TEST_F(StartupTest, TheRememberedEntryIsBootedWithByteExactScripts)
     }
 }
 
-TEST_F(StartupTest, ChoiceIsSavedEvenWhenTheBootScriptCannotBeWritten)
-{
+TEST_F(StartupTest, ChoiceIsSavedEvenWhenTheBootScriptCannotBeWritten) {
     installImages();
     sandbox::makeDirs("/tmp/bm.sh");
     writeFile(conf, config("/var/mnt/usb/image/alpha"));
@@ -107,8 +99,7 @@ TEST_F(StartupTest, ChoiceIsSavedEvenWhenTheBootScriptCannotBeWritten)
     EXPECT_EQ(readFile("/var/mnt/usb/image/alpha/go"), goScript);
 }
 
-TEST_F(StartupTest, ImageDirectoryNamesReachTheShellAsOneWord)
-{
+TEST_F(StartupTest, ImageDirectoryNamesReachTheShellAsOneWord) {
     const std::string odd = "/var/mnt/usb/fwpro/my image;reboot";
     sandbox::makeDirs(odd);
     writeFile(conf, config(odd));

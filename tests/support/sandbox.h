@@ -32,6 +32,6 @@ std::string binaryDir();
 // Base of every test that touches the box's paths: skips with the reason
 // when no private root could be made, and starts from empty folders.
 class SandboxTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
 };
