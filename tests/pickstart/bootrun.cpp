@@ -27,11 +27,11 @@ void send(int fd, unsigned short value) {
 void prepareBox() {
     const std::string src = sandbox::sourceDir();
     run("sh " + src + "/box/standin/install.sh /");
-    run("sh -c 'cp " + src +
-        "/box/skins/fallback/* /share/tuxbox/enigma/boot/ 2>/dev/null; "
-        "mkdir -p /var/tuxbox/config/enigma/boot && cp " +
-        src + "/box/skins/flash/* /var/tuxbox/config/enigma/boot/ 2>/dev/null; true'");
+    // The fallback skin only: each test puts the skins it lists in place.
     sandbox::makeDirs("/share/tuxbox/enigma/boot");
+    sandbox::makeDirs("/var/tuxbox/config/enigma/boot");
+    run("cp " + src + "/box/skins/fallback/blank.skin " + src +
+        "/box/skins/fallback/blank.png /share/tuxbox/enigma/boot/");
     sandbox::makeDirs("/share/fonts");
     run("cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf /share/fonts/pakenham.ttf");
     sandbox::makeDirs("/dev/mtdblock");

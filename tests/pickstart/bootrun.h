@@ -13,7 +13,7 @@ struct BootRun {
 };
 
 // Device nodes (with the key devices held open for writing), the font, the
-// fallback skin and the flash skins, the configuration directory.
+// fallback skin, the flash's skin and configuration directories.
 void prepareBox();
 
 // Sends a remote-control code or a front-key value as the drivers would.
