@@ -3,6 +3,7 @@
 #include "bootrun.h"
 
 #include "bmimages.h"
+#include "pngfile.h"
 
 #include <algorithm>
 #include <dirent.h>
@@ -256,4 +257,62 @@ TEST_F(MenuTest, RandomSkinIsOneOfTheListedOrTheConfiguredOne) {
     run = runPickstart();
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(configured("skin-name"), "mine.skin");
+}
+
+namespace {
+
+// Top-left pixel of the fallback picture as the 16-bit screen shows it.
+unsigned fallbackCorner()
+{
+    std::vector<unsigned char> rgb(720 * 576 * 3);
+    if (loadPng("/share/tuxbox/enigma/boot/blank.png", rgb.data(), 720, 576) != 0)
+        return 0x10000;
+    return (rgb[0] << 8 & 0xF800) | (rgb[1] << 3 & 0x7E0) | rgb[2] >> 3;
+}
+
+} // namespace
+
+TEST_F(MenuTest, SkinsWithoutTheirOwnPictureShowTheFallbackPicture)
+{
+    const unsigned corner = fallbackCorner();
+    ASSERT_NE(corner, 0x10000u);
+    ASSERT_NE(corner, 0x001Fu);
+    struct Case {
+        const char *name;
+        std::string skinname;
+    } cases[] = {
+        {"picture missing beside the skin", "nopic.skin"},
+        {"skin name without .skin", "nopic"},
+        {"skin file missing altogether", "gone.skin"},
+    };
+    writeFile(std::string(skinDir) + "/nopic.skin", readFile(std::string(skinDir) + "/a.skin"));
+    writeFile(std::string(skinDir) + "/nopic", readFile(std::string(skinDir) + "/a.skin"));
+    for (const Case &c : cases) {
+        writeFile(conf, config(entries[1].location, "30", c.skinname));
+        BootRun run = runPickstart(snapshotThenStart);
+        EXPECT_EQ(run.status, 0) << c.name << "\n" << run.output;
+        EXPECT_EQ(shownScreen.mode, "720 576 16 1440\n") << c.name;
+        EXPECT_EQ(shownScreen.pixel16(0, 0), corner) << c.name;
+        EXPECT_EQ(configured("skin-name"), c.skinname) << c.name << ": the setting stays";
+    }
+}
+
+TEST_F(MenuTest, SkinsReachingPastTheScreenDoNotHurtTheMenu)
+{
+    const char *skins[] = {
+        "first-line=700,570,300,255,255,255\nmenu-size=600,500,400,400\n"
+        "string-color=1,2,3\nselect-color=4,5,6\n",
+        "first-line=-500,-500,-40,1,1,1\nmenu-size=-300,-300,-100,-100\n",
+        "first-line=1000000,1000000,1000000,9,9,9\nmenu-size=-1000000,1000000,1000000,1000000\n",
+        "menu-size=0,0,720,576\nfirst-line=0,2,200,1,2,3\n",
+    };
+    for (const char *skin : skins) {
+        writeFile(std::string(skinDir) + "/a.skin", skin);
+        writeFile(conf, config(entries[1].location, "30"));
+        pending = {0x22, 0x21, 0x23, 0x24, 0x25};
+        pendingFront = false;
+        BootRun run = runPickstart(sendPending);
+        EXPECT_EQ(run.status, 0) << skin << "\n" << run.output;
+        EXPECT_EQ(configured("selentry"), entries[1].location) << skin;
+    }
 }
