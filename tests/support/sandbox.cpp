@@ -59,7 +59,7 @@ bool bindHost(const std::string &root, const std::string &path, bool readOnly) {
     return true;
 }
 
-bool enter() {
+bool enterRoot() {
     char cwd[4096];
     if (!getcwd(cwd, sizeof cwd)) return fail("getcwd");
     if (unshare(CLONE_NEWNS | CLONE_NEWPID) != 0) return fail("unshare");
@@ -117,6 +117,13 @@ void emptyDir(const std::string &dir, bool removeSelf) {
 }
 
 } // namespace
+
+bool enter() {
+    g_active = enterRoot();
+    if (!g_active)
+        fprintf(stderr, "[sandbox] no private root: %s; box tests skip\n", g_reason.c_str());
+    return g_active;
+}
 
 bool active() {
     return g_active;
@@ -188,16 +195,4 @@ std::string binaryDir() {
 void SandboxTest::SetUp() {
     if (!sandbox::active()) GTEST_SKIP() << "needs a private mount namespace (run as root)";
     sandbox::wipe();
-}
-
-int main(int argc, char **argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    // Listing the tests needs no private root.
-    if (!::testing::GTEST_FLAG(list_tests)) {
-        sandbox::g_active = sandbox::enter();
-        if (!sandbox::g_active)
-            fprintf(stderr, "[sandbox] no private root: %s; box tests skip\n",
-                    sandbox::g_reason.c_str());
-    }
-    return RUN_ALL_TESTS();
 }

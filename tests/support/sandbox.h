@@ -10,6 +10,11 @@
 
 namespace sandbox {
 
+// Moves the process into a private root (forking: the parent only waits
+// and passes the exit status on). Returns false, and says why on standard
+// error, when that is not possible (not root).
+bool enter();
+
 // True once the process runs inside its private root.
 bool active();
 
