@@ -1,6 +1,8 @@
 #include "atomicfile.h"
 
 #include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,8 +31,12 @@ eString directoryOf(const eString &path) {
 
 } // namespace
 
+// The temporary file is the file's name, this tag and six random characters.
+const char tempTag[] = ".new-";
+const size_t tempRandomLength = 6;
+
 int replaceFile(const eString &path, const eString &bytes, unsigned mode) {
-    eString temp = path + ".new-XXXXXX";
+    eString temp = path + tempTag + "XXXXXX";
     int fd = mkstemp(&temp[0]);
     if (fd < 0) return -1;
     bool ok = writeAll(fd, bytes.data(), bytes.size()) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
@@ -64,4 +70,19 @@ bool fileHolds(const eString &path, const eString &bytes) {
     }
     close(fd);
     return same;
+}
+
+void removeStaleReplacements(const eString &path) {
+    size_t slash = path.rfind('/');
+    eString name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    eString prefix = name + tempTag;
+    DIR *dir = opendir(directoryOf(path).c_str());
+    if (!dir) return;
+    while (dirent *entry = readdir(dir)) {
+        const char *entryName = entry->d_name;
+        if (strncmp(entryName, prefix.c_str(), prefix.size()) == 0 &&
+            strlen(entryName) == prefix.size() + tempRandomLength)
+            unlinkat(dirfd(dir), entryName, 0);
+    }
+    closedir(dir);
 }

@@ -12,3 +12,8 @@ int replaceFile(const eString &path, const eString &bytes, unsigned mode);
 
 // True when `path` holds exactly these bytes.
 bool fileHolds(const eString &path, const eString &bytes);
+
+// Removes the temporary files that a power cut during an earlier
+// replaceFile(path, ...) may have left beside `path`: on a small flash
+// partition they must not pile up.
+void removeStaleReplacements(const eString &path);

@@ -17,11 +17,7 @@
 
 namespace {
 
-const char initDir[] = "/tmp/jffs2/etc";
 const char initPath[] = "/tmp/jffs2/etc/init";
-// What replaceFile() names its temporary file before the rename.
-const char tempPrefix[] = "init.new-";
-const size_t tempSuffixLength = 6;
 
 void addSkins(const eString &readDir, const eString &listedDir, std::vector<eString> &skins) {
     DIR *dir = opendir(readDir.c_str());
@@ -71,22 +67,6 @@ mode_t currentUmask() {
     return mask;
 }
 
-// A power cut during an earlier rewrite can leave replaceFile()'s temporary
-// file behind; on a small flash partition those must not pile up, so every
-// visit clears them, whether it writes or not.
-void removeStaleTemporaries() {
-    DIR *dir = opendir(initDir);
-    if (!dir) return;
-    const size_t prefixLength = strlen(tempPrefix);
-    while (dirent *entry = readdir(dir)) {
-        const char *name = entry->d_name;
-        if (strncmp(name, tempPrefix, prefixLength) == 0 &&
-            strlen(name) == prefixLength + tempSuffixLength)
-            unlinkat(dirfd(dir), name, 0);
-    }
-    closedir(dir);
-}
-
 } // namespace
 
 int writeInitScript(const eString &text) {
@@ -126,7 +106,8 @@ int bmboot::getSkins(eString skinDir, eString mountpoint) {
 
 void bmboot::activateMenu(eString mode) {
     FlashMount flash;
-    removeStaleTemporaries();
+    // A power cut during an earlier rewrite may have left its temporary file.
+    removeStaleReplacements(initPath);
     eString text, script;
     if (readInitScript(text) == 0 && rewriteInitScript(text, mode, script)) writeInitScript(script);
 }

@@ -87,6 +87,7 @@ void bmconfig::load() {
 
 void bmconfig::save() {
     const char *file = path();
+    removeStaleReplacements(file);
     eString bytes = text();
     // Rewritten at every boot: leave the flash alone when nothing changed.
     if (fileHolds(file, bytes)) return;

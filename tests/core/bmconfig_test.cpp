@@ -131,11 +131,17 @@ TEST_F(ConfigTest, SaveLeavesAnUnchangedFileAloneAndNoTemporaryBehind) {
     ASSERT_EQ(stat(varFile, &after), 0);
     EXPECT_EQ(before.st_ino, after.st_ino) << "an unchanged file must not be rewritten";
 
+    // What a power cut during an earlier rewrite left behind goes away.
+    writeFile(std::string(varFile) + ".new-Ab3xYz", "#VazuRod");
+    writeFile(std::string(varFile) + ".new-keepme-longer", "not ours");
     cfg.timeout = "3";
     cfg.save();
     EXPECT_EQ(sandbox::fileMode(varFile), 0600) << "a rewrite keeps the file's mode";
     EXPECT_NE(readFile(varFile).find("\ntimeout=3\n"), std::string::npos);
-    EXPECT_EQ(system("test $(ls -A /var/tuxbox/config/enigma | wc -l) -eq 1"), 0)
+    EXPECT_FALSE(exists(std::string(varFile) + ".new-Ab3xYz"))
+        << "a stale temporary file must be cleared";
+    EXPECT_TRUE(exists(std::string(varFile) + ".new-keepme-longer")) << "not ours to remove";
+    EXPECT_EQ(system("test $(ls -A /var/tuxbox/config/enigma | wc -l) -eq 2"), 0)
         << "no temporary file may be left behind";
 }
 
