@@ -96,6 +96,18 @@ bool enterRoot() {
     return true;
 }
 
+// The repository and the build tree are the host's own, bound into the
+// private root: wiping must never reach into them, even when they lie under
+// "/tmp".
+bool isRepository(const std::string &path) {
+    return path == sourceDir() || path == binaryDir();
+}
+bool holdsRepository(const std::string &path) {
+    const std::string inside = path + "/";
+    return sourceDir().compare(0, inside.size(), inside) == 0 ||
+           binaryDir().compare(0, inside.size(), inside) == 0;
+}
+
 void emptyDir(const std::string &dir, bool removeSelf) {
     DIR *d = opendir(dir.c_str());
     if (d) {
@@ -104,7 +116,12 @@ void emptyDir(const std::string &dir, bool removeSelf) {
             if (name == "." || name == "..") continue;
             std::string path = dir + "/" + name;
             struct stat st;
-            if (lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            if (isRepository(path)) continue;
+            if (holdsRepository(path)) {
+                emptyDir(path, false);
+            } else if (lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+                // A test's own mount (the flash at "/tmp/jffs2", say) goes
+                // before its folder is emptied.
                 umount2(path.c_str(), MNT_DETACH);
                 emptyDir(path, true);
             } else {
