@@ -1,7 +1,9 @@
 #include "fontengine.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include FT_MODULE_H
 
 const char *const FontEngine::fontPath = "/share/fonts/pakenham.ttf";
 
@@ -12,6 +14,35 @@ const FT_UInt maxFaces = 10;
 const FT_UInt maxSizes = 20;
 const FT_ULong maxBytes = 4194304;
 
+// The installed FreeType takes its cache manager's record from the heap
+// without clearing all of it; a leftover weight there makes the manager
+// flush the glyph cache at every lookup, so each glyph would be rendered
+// anew on every key. Memory that comes zeroed keeps the cache working.
+void *zeroedAlloc(FT_Memory, long size) {
+    return calloc(1, size_t(size));
+}
+
+void zeroedFree(FT_Memory, void *block) {
+    free(block);
+}
+
+void *zeroedRealloc(FT_Memory, long oldSize, long newSize, void *block) {
+    unsigned char *grown = static_cast<unsigned char *>(realloc(block, size_t(newSize)));
+    if (grown && newSize > oldSize) memset(grown + oldSize, 0, size_t(newSize - oldSize));
+    return grown;
+}
+
+FT_MemoryRec_ zeroedMemory = {nullptr, zeroedAlloc, zeroedFree, zeroedRealloc};
+
+// FT_Init_FreeType over zeroed memory.
+FT_Error newLibrary(FT_Library *library) {
+    FT_Error error = FT_New_Library(&zeroedMemory, library);
+    if (error) return error;
+    FT_Add_Default_Modules(*library);
+    FT_Set_Default_Properties(*library);
+    return 0;
+}
+
 } // namespace
 
 FontEngine::~FontEngine() {
@@ -19,7 +50,7 @@ FontEngine::~FontEngine() {
 }
 
 int FontEngine::setup() {
-    FT_Error error = FT_Init_FreeType(&library);
+    FT_Error error = newLibrary(&library);
     if (error) {
         printf("[FONT] <FT_Init_FreeType failed with Errorcode 0x%.2X>", error);
         library = nullptr;
@@ -54,7 +85,7 @@ int FontEngine::setup() {
 
 void FontEngine::release() {
     if (manager) FTC_Manager_Done(manager);
-    if (library) FT_Done_FreeType(library);
+    if (library) FT_Done_Library(library);
     manager = nullptr;
     library = nullptr;
     bitmapCache = nullptr;
@@ -75,8 +106,13 @@ FT_Error FontEngine::requestFace(FTC_FaceID, FT_Library, FT_Pointer requestData,
 }
 
 int FontEngine::kerning(FT_UInt glyphIndex) {
+    // Kerning is scaled by the face's active size, which is the size last
+    // rasterised, not the one drawn now when the glyph came from the cache.
+    FTC_ScalerRec scaler = {imageType.face_id, imageType.width, imageType.height, 1, 0, 0};
+    FT_Size size;
     FT_Vector delta = {0, 0};
-    FT_Get_Kerning(face, previousGlyph, glyphIndex, FT_KERNING_DEFAULT, &delta);
+    if (FTC_Manager_LookupSize(manager, &scaler, &size) == 0)
+        FT_Get_Kerning(face, previousGlyph, glyphIndex, FT_KERNING_DEFAULT, &delta);
     previousGlyph = glyphIndex;
     // Whole pixels; a negative kerning rounds down.
     return int(delta.x >> 6);

@@ -69,10 +69,6 @@ class DisplayRewind {
     unsigned updates = 0;
 };
 
-// False: every FreeType library the text engines make gets zeroed memory
-// (see freetype_memory.cpp). True: the host library's own allocation.
-extern bool hostFreetypeMemory;
-
 // Leaves freed blocks of every small size filled with leftovers, as the
 // heap of a program that has been running a while holds them.
 void dirtyHeap();
