@@ -56,10 +56,23 @@ class ScreenPainter : public GlyphPainter {
         : fb(fb), pixel(pixel), bytesPerPixel(bytesPerPixel) {
         fb.drawBounds(bytesPerPixel, width, height);
     }
-    void paint(int x, int y) override {
-        if (x >= 0 && y >= 0 && x < width && y < height)
-            memcpy(fb.screen + size_t(y) * fb.lineLength + size_t(x) * bytesPerPixel, pixel,
-                   bytesPerPixel);
+    void paint(int x, int y) override { paintRun(x, y, 1); }
+    void paintRun(int x, int y, int length) override {
+        if (y < 0 || y >= height) return;
+        int end = x + length;
+        if (x < 0) x = 0;
+        if (end > width) end = width;
+        unsigned char *at = fb.screen + size_t(y) * fb.lineLength + size_t(x) * bytesPerPixel;
+        // The menu's 16-bit mode gets a plain store per pixel.
+        if (bytesPerPixel == 2) {
+            uint16_t value;
+            memcpy(&value, pixel, 2);
+            for (; x < end; ++x, at += 2)
+                memcpy(at, &value, 2);
+            return;
+        }
+        for (; x < end; ++x, at += bytesPerPixel)
+            memcpy(at, pixel, bytesPerPixel);
     }
 
   private:

@@ -124,8 +124,16 @@ void FontEngine::paintBitmap(int x, int y, GlyphPainter &painter) const {
     const int top = y - glyph->top;
     for (int r = 0; r < glyph->height; ++r) {
         const unsigned char *row = glyph->buffer + r * glyph->pitch;
-        for (int c = 0; c < glyph->width; ++c)
-            if (row[c >> 3] & (0x80 >> (c & 7))) painter.paint(left + c, top + r);
+        for (int c = 0; c < glyph->width;) {
+            if (!(row[c >> 3] & (0x80 >> (c & 7)))) {
+                ++c;
+                continue;
+            }
+            const int start = c;
+            while (c < glyph->width && (row[c >> 3] & (0x80 >> (c & 7))))
+                ++c;
+            painter.paintRun(left + start, top + r, c - start);
+        }
     }
 }
 

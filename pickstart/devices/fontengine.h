@@ -13,6 +13,12 @@
 class GlyphPainter {
   public:
     virtual void paint(int x, int y) = 0;
+    // `length` set bits side by side from x on row y. Glyphs are mostly
+    // runs; an owner that can fill a run at once saves a call per point.
+    virtual void paintRun(int x, int y, int length) {
+        for (int i = 0; i < length; ++i)
+            paint(x + i, y);
+    }
 
   protected:
     ~GlyphPainter() = default;

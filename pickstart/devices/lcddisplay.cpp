@@ -1,5 +1,6 @@
 #include "lcddisplay.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/ioctl.h>
@@ -72,9 +73,14 @@ void CLCDDisplay::setPixel(int x, int y, int colour) {
 
 void CLCDDisplay::fillBox(int left, int top, int right, int bottom, int colour) {
     if (!available) return;
-    for (int x = left + 1; x < right; ++x)
-        for (int y = top + 1; y < bottom; ++y)
-            setPixel(x, y, colour);
+    // Only the dots strictly inside the borders, and only those on the display.
+    const long x0 = std::max(long(left) + 1, 0L), x1 = std::min(long(right), long(lcdWidth));
+    const long y0 = std::max(long(top) + 1, 0L), y1 = std::min(long(bottom), long(lcdHeight));
+    for (long y = y0; y < y1; ++y) {
+        unsigned char *row = dots + y * lcdWidth;
+        for (long x = x0; x < x1; ++x)
+            row[x] = colour == 2 ? row[x] ^ 1 : (unsigned char)colour;
+    }
 }
 
 void CLCDDisplay::update() {
