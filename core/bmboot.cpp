@@ -17,7 +17,7 @@
 
 namespace {
 
-const char initPath[] = "/tmp/jffs2/etc/init";
+const char *const initPath = boxpath::flashInit;
 
 void addSkins(const eString &readDir, const eString &listedDir, std::vector<eString> &skins) {
     DIR *dir = opendir(readDir.c_str());

@@ -2,9 +2,8 @@
 
 #include "atomicfile.h"
 #include "boxpaths.h"
+#include "textlines.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,21 +67,11 @@ void bmconfig::load() {
     for (const Setting &s : settings)
         this->*s.field = s.fallback;
 
-    FILE *f = fopen(path(), "r");
-    if (!f) {
-        save();
-        return;
-    }
-    char *line = nullptr;
-    size_t capacity = 0;
-    ssize_t n;
-    while ((n = getline(&line, &capacity, f)) > 0) {
-        size_t length = size_t(n);
-        if (line[length - 1] == '\n') --length;
+    bool read = forEachLine(path(), [this](const char *line, size_t length) {
         applyLine(*this, line, length);
-    }
-    free(line);
-    fclose(f);
+        return true;
+    });
+    if (!read) save();
 }
 
 void bmconfig::save() {

@@ -1,7 +1,7 @@
 #include "bmimages.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "textlines.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -9,19 +9,11 @@ namespace {
 
 // The first line of the image's "imagename" file, or "" when there is none.
 eString storedName(const eString &location) {
-    FILE *f = fopen((location + "/imagename").c_str(), "r");
-    if (!f) return eString();
-    char *line = nullptr;
-    size_t capacity = 0;
-    ssize_t n = getline(&line, &capacity, f);
     eString name;
-    if (n > 0) {
-        size_t length = size_t(n);
-        if (line[length - 1] == '\n') --length;
+    forEachLine((location + "/imagename").c_str(), [&name](const char *line, size_t length) {
         name.assign(line, length);
-    }
-    free(line);
-    fclose(f);
+        return false;
+    });
     return name;
 }
 

@@ -6,6 +6,8 @@ namespace boxpath {
 // The flash's writable partition while an operation holds it mounted.
 constexpr const char *flashMount = "/tmp/jffs2";
 constexpr const char *configFlash = "/tmp/jffs2/tuxbox/config/enigma/pickstart.conf";
+// The flash system's init script, while the flash is mounted.
+constexpr const char *flashInit = "/tmp/jffs2/etc/init";
 constexpr const char *configVar = "/var/tuxbox/config/enigma/pickstart.conf";
 
 constexpr const char *bootScript = "/tmp/bm.sh";

@@ -9,10 +9,6 @@ eString eString::right(unsigned n) const {
     return eString(substr(size() - n));
 }
 
-eString eString::left(unsigned n) const {
-    return eString(substr(0, n));
-}
-
 eString eString::upper() const {
     eString out(*this);
     for (char &c : out)

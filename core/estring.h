@@ -13,8 +13,6 @@ class eString : public std::string {
 
     // The last n characters, or the whole string when it is not longer.
     eString right(unsigned n) const;
-    // The first n characters, or the whole string when it is not longer.
-    eString left(unsigned n) const;
     eString upper() const;
     // Replaces the content with the formatted text; never overflows, however
     // long the arguments are.

@@ -2,6 +2,7 @@
 
 #include "boxpaths.h"
 #include "shell.h"
+#include "textlines.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,20 +28,16 @@ std::string unescapeMountPath(const std::string &field) {
 }
 
 bool listedInMountTable(const char *path) {
-    FILE *table = fopen("/proc/mounts", "r");
-    if (!table) return false;
     bool listed = false;
-    char *line = nullptr;
-    size_t capacity = 0;
     // Each line: device, mount point, type, options, separated by blanks.
-    while (!listed && getline(&line, &capacity, table) > 0) {
+    forEachLine("/proc/mounts", [&](const char *line, size_t) {
         const char *target = strchr(line, ' ');
-        if (!target) continue;
-        ++target;
-        listed = unescapeMountPath(std::string(target, strcspn(target, " \n"))) == path;
-    }
-    free(line);
-    fclose(table);
+        if (target) {
+            ++target;
+            listed = unescapeMountPath(std::string(target, strcspn(target, " "))) == path;
+        }
+        return !listed;
+    });
     return listed;
 }
 

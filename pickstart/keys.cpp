@@ -3,9 +3,6 @@
 
 #include "bmboot.h"
 #include "menulayout.h"
-#include "menutimer.h"
-
-#include <cstdlib>
 
 namespace key {
 const unsigned short up = 0x21;
@@ -22,7 +19,7 @@ void MenuApp::handleKey(unsigned short code) {
     // key would draw on are not there or are being handed back.
     if (!menuShown || menuDone) return;
 
-    MenuTimer::start(atoi(cfg->timeout.c_str()));
+    startTimeout();
     switch (code) {
     case key::up:
         selected = wrapIndex(selected - 1, lastentry);
@@ -52,10 +49,7 @@ void MenuApp::changeSkin(unsigned short code) {
     eString skinfile = skinlist->skins[skinindex];
     // Saved together with the choice, so it is the skin of the next start.
     splitSkinPath(skinfile, cfg->skinpath, cfg->skinname);
-    loadSkin(skinfile);
-    loadBackground(pictureFor(skinfile));
-    drawTitle();
-    drawMenu();
+    showSkin(skinfile);
 }
 
 void MenuApp::handleTimeout() {

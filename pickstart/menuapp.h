@@ -60,11 +60,14 @@ class MenuApp : public SigC::Object {
     bool menuShown = false;
 
     void changeSkin(unsigned short code);
+    // Skin, picture, title and menu: the whole screen for one skin.
+    void showSkin(const eString &skinfile);
 
     // The menu stage's steps, in the order the constructor runs them.
     void startInputs();
     void createScreens();
     void connectTimeout();
+    // (Re)starts the start-menu timeout with its full length.
     void startTimeout();
     eString listSkins();
     eString pickRandomSkin(const eString &skinfile);

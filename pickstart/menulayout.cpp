@@ -1,8 +1,8 @@
 #include "menulayout.h"
 
+#include "textlines.h"
+
 #include <cctype>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 MenuPage menuPage(int selected, int lastentry) {
@@ -79,11 +79,7 @@ void readSkinFile(const char *path, int firstline[6], int menusize[4], int strin
         {"string-color", stringcolor, 3},
         {"select-color", selectcolor, 3},
     };
-    FILE *f = fopen(path, "r");
-    if (!f) return;
-    char *line = nullptr;
-    size_t capacity = 0;
-    while (getline(&line, &capacity, f) > 0) {
+    forEachLine(path, [&keys](const char *line, size_t) {
         for (const auto &k : keys) {
             if (strncmp(line, k.key, strlen(k.key)) != 0) continue;
             // Numbers land in place up to the first one that does not scan.
@@ -93,7 +89,6 @@ void readSkinFile(const char *path, int firstline[6], int menusize[4], int strin
                 k.values[i] = scanned[i];
             break;
         }
-    }
-    free(line);
-    fclose(f);
+        return true;
+    });
 }

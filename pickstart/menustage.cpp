@@ -51,12 +51,16 @@ eString MenuApp::pickRandomSkin(const eString &skinfile) {
     return picked;
 }
 
-void MenuApp::showFirstMenu(const eString &skinfile) {
-    std::lock_guard<std::mutex> hold(menuLock);
+void MenuApp::showSkin(const eString &skinfile) {
     loadSkin(skinfile);
     loadBackground(pictureFor(skinfile));
     drawTitle();
     drawMenu();
+}
+
+void MenuApp::showFirstMenu(const eString &skinfile) {
+    std::lock_guard<std::mutex> hold(menuLock);
+    showSkin(skinfile);
     menuShown = true;
 }
 
